@@ -27,7 +27,8 @@ class JpegImage {
   void SaveTo(const std::string& path) const;
 
   // Decodes with libjpeg's default decompression settings to RGB (a greyscale source becomes grey
-  // RGB) and stretches the picture to out_width x out_height by nearest neighbour: output pixel
+  // RGB; a CMYK or YCCK source, which libjpeg cannot turn into RGB, is decoded as CMYK and
+  // converted here, Adobe-inverted when it carries an Adobe marker) and stretches the picture to out_width x out_height by nearest neighbour: output pixel
   // (x, y) takes source pixel (x * Width() / out_width, y * Height() / out_height). Rows that no
   // output row uses are skipped while decoding, and only one source row is held at a time, so
   // memory stays bounded for any source size; the pixels equal those of DecodeFull() followed by
