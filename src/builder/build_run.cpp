@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "builder/build_run.h"
 
+#include <exception>
 #include <string>
 #include <vector>
 
 #include "builder/image_collection.h"
 #include "builder/image_export.h"
+#include "builder/image_prefetch.h"
 #include "builder/open_project.h"
 #include "builder/output_names.h"
 #include "builder/pages.h"
@@ -83,10 +85,33 @@ void CheckOutputNames(const VellumixState& state, const WorkLists& work, CodePag
   }
 }
 
+// Loads image `j` and, when the run will write its thumbnail, makes it. Runs on the prefetch
+// workers while the pass goes on, so it only reads the state and the names, which nothing
+// changes during the pass.
+PreparedImage PrepareImage(size_t j, const VellumixState& state, bool no_thumbnail,
+                           const WorkLists& work) {
+  PreparedImage prepared;
+  try {
+    prepared.image = JpegImage::Load(state.SourceImages[j]);
+  } catch (...) {
+    prepared.load_failure = std::current_exception();
+    return prepared;
+  }
+  if (!state.HtmlOnly && !no_thumbnail && !work.ThumbNames[j].empty()) {
+    try {
+      prepared.thumbnail = EncodeThumbnail(*prepared.image, state);
+    } catch (...) {
+      prepared.thumbnail_failure = std::current_exception();
+    }
+  }
+  return prepared;
+}
+
 // One image: its log line, its page begun, the export, the thumbnail and cells, the page
-// written. The loaded file lives only for this image.
-void ProcessImage(size_t j, VellumixState& state, bool no_thumbnail, WorkLists& work,
-                  ThumbnailTable& table, RunLog& log, CodePage cp) {
+// written. A failure met while preparing the image is raised at the step that met it, so the
+// files written before it are exactly those a run one step at a time would have written.
+void ProcessImage(size_t j, PreparedImage prepared, VellumixState& state, bool no_thumbnail,
+                  WorkLists& work, ThumbnailTable& table, RunLog& log, CodePage cp) {
   const std::string& source_path = state.SourceImages[j];
   const size_t count = state.SourceImages.Count();
   const std::string& image_name = work.ImageNames[j];
@@ -95,24 +120,24 @@ void ProcessImage(size_t j, VellumixState& state, bool no_thumbnail, WorkLists& 
   log.AddLine(std::string(FileNamePart(source_path, cp)));
   StartImagePage(work.templates.ImageTemplate, j, count, image_name, work.PageLines, cp);
 
-  ImageFacts facts;
-  {
-    const JpegImage image = JpegImage::Load(source_path);
-    facts = ExportImage(image, source_path, image_name, state, log, cp);
-    if (!no_thumbnail) {
-      const Size cell = MakeThumbnail(image, work.ThumbNames[j], state, log, cp);
-      CellValues values;
-      values.href = state.SubDirName + "/" + page_name;
-      values.src = state.SubDirName + "/" + work.ThumbNames[j];
-      values.cell_width = cell.width;
-      values.cell_height = cell.height;
-      values.index = j + 1;
-      values.image_name = image_name;
-      values.file_size = facts.file_size;
-      values.pixel_width = facts.width;
-      values.pixel_height = facts.height;
-      table.AddCells(j, values, cp);
-    }
+  if (prepared.load_failure) std::rethrow_exception(prepared.load_failure);
+  const JpegImage& image = *prepared.image;
+  const ImageFacts facts = ExportImage(image, source_path, image_name, state, log, cp);
+  if (!no_thumbnail) {
+    if (prepared.thumbnail_failure) std::rethrow_exception(prepared.thumbnail_failure);
+    const std::string* encoded = prepared.thumbnail ? &*prepared.thumbnail : nullptr;
+    const Size cell = MakeThumbnail(image, work.ThumbNames[j], state, log, encoded, cp);
+    CellValues values;
+    values.href = state.SubDirName + "/" + page_name;
+    values.src = state.SubDirName + "/" + work.ThumbNames[j];
+    values.cell_width = cell.width;
+    values.cell_height = cell.height;
+    values.index = j + 1;
+    values.image_name = image_name;
+    values.file_size = facts.file_size;
+    values.pixel_width = facts.width;
+    values.pixel_height = facts.height;
+    table.AddCells(j, values, cp);
   }
 
   if (!work.PageLines.Text().empty()) {
@@ -138,8 +163,17 @@ void Build(VellumixState& state, WorkLists& work, RunLog& log, CodePage cp) {
   LoadedTemplates& t = work.templates;
   ThumbnailTable table(no_thumbnail ? 1 : state.Column, t.IndexCellTemplate, t.IndexIsTable,
                        t.MenuCellTemplate, t.MenuIsTable);
-  for (size_t j = 0; j < state.SourceImages.Count(); ++j) {
-    ProcessImage(j, state, no_thumbnail, work, table, log, cp);
+  const size_t count = state.SourceImages.Count();
+  // Decoding is the only work worth spreading over the cores; without thumbnails to make, the
+  // files are read in the pass itself.
+  const bool decodes = !state.HtmlOnly && !no_thumbnail;
+  const size_t threads = decodes ? ImagePrefetcher::DefaultThreads(count) : 0;
+  // Two images a worker in flight keep every core busy while bounding the memory held.
+  ImagePrefetcher prefetcher(count, threads, 2 * threads, [&](size_t j) {
+    return PrepareImage(j, state, no_thumbnail, work);
+  });
+  for (size_t j = 0; j < count; ++j) {
+    ProcessImage(j, prefetcher.Take(j), state, no_thumbnail, work, table, log, cp);
   }
   if (!no_thumbnail) table.CloseRows(state.BlankCell);
 

@@ -55,7 +55,9 @@ void ReadNameSettings(const IniFile& project, VellumixState& state, CodePage cp)
   if (upper) state.IndexName = UpperCase(state.IndexName, cp);
 
   // The dot is always put in front, so a value of ".html" gives "..html" and "" a lone ".".
-  state.HtmlExt = "." + project.ReadString(kInOut, "HtmlExt", "htm");
+  std::string ext = project.ReadString(kInOut, "HtmlExt", "htm");
+  ext.insert(ext.begin(), '.');
+  state.HtmlExt = std::move(ext);
   if (upper) state.HtmlExt = UpperCase(state.HtmlExt, cp);
 
   state.ImgNameFormat = project.ReadString(kInOut, "ImgNameFormat", "$ORG_NAME$");

@@ -80,8 +80,13 @@ RgbImage RenderThumbnail(const JpegImage& image, const VellumixState& settings) 
   return canvas;
 }
 
+std::string EncodeThumbnail(const JpegImage& image, const VellumixState& settings) {
+  return EncodeJpeg(RenderThumbnail(image, settings), settings.Quality);
+}
+
 Size MakeThumbnail(const JpegImage& image, const std::string& thumb_name,
-                   const VellumixState& state, RunLog& log, CodePage cp) {
+                   const VellumixState& state, RunLog& log, const std::string* encoded,
+                   CodePage cp) {
   const Size cell = CellSize(FittedSize(image.Width(), image.Height(), state), state);
   if (thumb_name.empty()) return cell;
 
@@ -92,7 +97,7 @@ Size MakeThumbnail(const JpegImage& image, const std::string& thumb_name,
   }
   // Encoded whole in memory before the file is opened, so a picture the decoder rejects leaves
   // no half-written thumbnail behind.
-  WriteFileBytes(path, EncodeJpeg(RenderThumbnail(image, state), state.Quality));
+  WriteFileBytes(path, encoded != nullptr ? *encoded : EncodeThumbnail(image, state));
   log.AppendToLastLine(Native("/  →", cp) + thumb_name);
   return cell;
 }

@@ -33,11 +33,17 @@ Size CellSize(Size fitted, const VellumixState& settings);
 // SpaceColor when FillSpace applies (the odd pixel of the margin to the right or bottom).
 RgbImage RenderThumbnail(const JpegImage& image, const VellumixState& settings);
 
+// The thumbnail file's bytes: RenderThumbnail encoded at Quality. Throws Failure when the image
+// cannot be decoded.
+std::string EncodeThumbnail(const JpegImage& image, const VellumixState& settings);
+
 // Writes the thumbnail of `image` as `thumb_name` into the sub folder and appends "/  →" + name
 // to the log line, or, in an HTML-only run, throws Abort("サムネイルがありません") when that file
 // is missing. Makes nothing when `thumb_name` is empty. Returns the cell size either way.
+// `encoded`, when given, is EncodeThumbnail's result made ahead of time.
 // Throws Failure when the image cannot be decoded or the file cannot be written.
 Size MakeThumbnail(const JpegImage& image, const std::string& thumb_name,
-                   const VellumixState& state, RunLog& log, CodePage cp = ActiveCodePage());
+                   const VellumixState& state, RunLog& log, const std::string* encoded = nullptr,
+                   CodePage cp = ActiveCodePage());
 
 }  // namespace vellumix
