@@ -115,11 +115,16 @@ bool MatchesMask(const std::string& name, const std::string& mask) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK keeps a named pipe from holding the open forever; it changes nothing for files.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) throw SystemFailure(path, errno);
-  std::string bytes;
   struct stat info;
-  if (::fstat(fd.get(), &info) == 0 && info.st_size > 0) bytes.reserve(info.st_size);
+  if (::fstat(fd.get(), &info) != 0) throw SystemFailure(path, errno);
+  // A pipe or a device such as /dev/zero named as a template or photo would never end.
+  if (S_ISDIR(info.st_mode)) throw SystemFailure(path, EISDIR);
+  if (!S_ISREG(info.st_mode)) throw Failure(path + ": not a regular file");
+  std::string bytes;
+  if (info.st_size > 0) bytes.reserve(info.st_size);
   char buffer[65536];
   for (;;) {
     const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);

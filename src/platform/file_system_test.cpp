@@ -3,6 +3,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -130,6 +131,12 @@ TEST_F(FileSystemTest, ReadAndWriteFailuresNameThePath) {
   EXPECT_THAT(
       [&] { ReadFileBytes(dir_.Path("folder")); },
       ::testing::ThrowsMessage<Failure>(dir_.Path("folder") + ": " + std::strerror(EISDIR)));
+  // Neither a pipe without a writer nor an endless device may hold the program forever.
+  ASSERT_EQ(0, mkfifo(dir_.Path("pipe").c_str(), 0600));
+  for (const std::string& special : {dir_.Path("pipe"), std::string("/dev/zero")}) {
+    EXPECT_THAT([&] { ReadFileBytes(special); },
+                ::testing::ThrowsMessage<Failure>(special + ": not a regular file"));
+  }
   EXPECT_THAT([&] { WriteFileBytes(dir_.Path("folder"), "x"); },
               ::testing::ThrowsMessage<Failure>(::testing::StartsWith(dir_.Path("folder") + ": ")));
   EXPECT_THAT([&] { WriteFileBytes(dir_.Path("no/f"), "x"); },
