@@ -5,7 +5,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -18,25 +17,18 @@
 #include <vector>
 
 #include "testing/temp_dir.h"
+#include "tests/e2e/cli_support.h"
 
 namespace vellumix {
 namespace {
 
+using testing::CliResult;
+using testing::RunCli;
 namespace fs = std::filesystem;
 
 std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Runs the CLI on sample.prj inside `folder`; returns its exit status, or -1 when it did not end
-// normally. Its output goes to `log`.
-int RunCliIn(const fs::path& folder, const fs::path& log) {
-  const std::string command =
-      "cd '" + folder.string() + "' && '" VELLUMIX_CLI "' sample.prj > '" + log.string() + "' 2>&1";
-  const int status = std::system(command.c_str());
-  if (status == -1 || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
 }
 
 // The values of all href="…" and src="…" attributes, in page order.
@@ -99,8 +91,8 @@ TEST(SampleAlbumTest, EveryLinkOfTheBuiltAlbumLeadsToAFile) {
   // The project's OutputDir, ../build/demo-album/, is relative to the folder the CLI runs in.
   // Only its last level is created by the run; `make demo` runs where the build folder exists.
   fs::create_directory(root / "build");
-  const fs::path log = root / "cli.log";
-  ASSERT_EQ(RunCliIn(examples, log), 0) << ReadBytes(log);
+  const CliResult run = RunCli(examples.string(), {"sample.prj"});
+  ASSERT_EQ(0, run.status) << run.out << run.err;
   const fs::path album = root / "build" / "demo-album";
 
   const std::vector<fs::path> photos = FilesWithExtension(examples / "photos", ".jpg", false);
