@@ -7,6 +7,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -36,6 +37,7 @@ class FileDescriptor {
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
   int Close() {
+    if (fd_ < 0) return 0;
     const int result = ::close(fd_);
     fd_ = -1;
     return result;
@@ -139,19 +141,39 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!fd.valid()) throw SystemFailure(path, errno);
+  // Written beside the target under a name of its own and renamed over it, so that a write that
+  // fails (a full disk) or a run that is stopped leaves the earlier file as it was, and never a
+  // half-written page, thumbnail or copy.
+  static std::atomic<unsigned> serial{0};
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  std::string temp;
+  int raw = -1;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = folder + ".vellumix-" + std::to_string(::getpid()) + "-" + std::to_string(serial++) +
+           ".tmp";
+    raw = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (raw >= 0 || errno != EEXIST) break;
+  }
+  if (raw < 0) throw SystemFailure(path, errno);
+  FileDescriptor fd(raw);
+  const auto fail = [&](int error) {
+    fd.Close();
+    ::unlink(temp.c_str());
+    return SystemFailure(path, error);
+  };
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t put = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
     if (put < 0) {
       if (errno == EINTR) continue;
-      throw SystemFailure(path, errno);
+      throw fail(errno);
     }
     done += static_cast<size_t>(put);
   }
   // Some file systems (network, full disks with delayed allocation) report errors only here.
-  if (fd.Close() != 0) throw SystemFailure(path, errno);
+  if (fd.Close() != 0) throw fail(errno);
+  if (::rename(temp.c_str(), path.c_str()) != 0) throw fail(errno);
 }
 
 std::optional<int64_t> ReadableFileSize(const std::string& path) {

@@ -35,7 +35,9 @@ bool MatchesMask(const std::string& name, const std::string& mask);
 
 // The whole file as bytes. Throws Failure naming the path when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
-// Writes `bytes` to `path`, replacing an existing file. Throws Failure naming the path.
+// Writes `bytes` to `path`, replacing an existing file: through a temporary file in the same
+// folder that is renamed over it, so a failed write leaves the earlier file untouched and no
+// partial file. Throws Failure naming the path.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // Size in bytes of the file at `path`, or nullopt when it cannot be opened for reading.

@@ -137,10 +137,17 @@ TEST_F(FileSystemTest, ReadAndWriteFailuresNameThePath) {
     EXPECT_THAT([&] { ReadFileBytes(special); },
                 ::testing::ThrowsMessage<Failure>(special + ": not a regular file"));
   }
+  dir_.WriteFile("folder/kept", "k");
   EXPECT_THAT([&] { WriteFileBytes(dir_.Path("folder"), "x"); },
               ::testing::ThrowsMessage<Failure>(::testing::StartsWith(dir_.Path("folder") + ": ")));
   EXPECT_THAT([&] { WriteFileBytes(dir_.Path("no/f"), "x"); },
               ::testing::ThrowsMessage<Failure>(::testing::StartsWith(dir_.Path("no/f") + ": ")));
+  // A failed write leaves nothing of its own behind and the folder in the way as it was.
+  std::vector<std::string> names;
+  for (const DirEntry& entry : ListDirectory(dir_.Root())) names.push_back(entry.name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ((std::vector<std::string>{"folder", "pipe"}), names);
+  EXPECT_EQ("k", dir_.ReadFile("folder/kept"));
 }
 
 TEST_F(FileSystemTest, ReadableFileSize) {
