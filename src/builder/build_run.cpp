@@ -140,7 +140,7 @@ void ProcessImage(size_t j, PreparedImage prepared, VellumixState& state, bool n
     table.AddCells(j, values, cp);
   }
 
-  if (!work.PageLines.Text().empty()) {
+  if (!work.PageLines.Empty()) {
     FinishImagePage(work.PageLines, {j, &work.ImageNames, facts}, state, cp);
     WriteImagePage(work.PageLines, page_name, state, log, cp);
   }

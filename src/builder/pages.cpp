@@ -40,7 +40,7 @@ std::string PageName(std::string_view image_name, std::string_view html_ext, Cod
 void StartImagePage(const LineList& image_template, size_t j, size_t count,
                     const std::string& image_name, LineList& page, CodePage cp) {
   page.Clear();
-  if (image_template.Text().empty()) return;
+  if (image_template.Empty()) return;
   page = image_template;
   ApplyConditionalBlocks(page, j == 0, j + 1 == count);
   ReplaceInLines(page, "$CUR_P$", std::to_string(j + 1), cp);
@@ -73,7 +73,7 @@ void FinishImagePage(LineList& page, const ImagePageValues& values, const Vellum
 
 void WriteImagePage(const LineList& page, const std::string& page_name,
                     const VellumixState& state, RunLog& log, CodePage cp) {
-  if (page.Text().empty()) return;
+  if (page.Empty()) return;
   SavePage(page, state, state.SubDirName + "/" + page_name, cp);
   log.AppendToLastLine(Native("/  →", cp) + page_name);
 }
@@ -81,13 +81,13 @@ void WriteImagePage(const LineList& page, const std::string& page_name,
 void WriteMenuAndBlankPages(const LineList& menu_page, const LineList& blank_page,
                             LineList& index_template, const VellumixState& state, RunLog& log,
                             CodePage cp) {
-  if (!menu_page.Text().empty()) {
+  if (!menu_page.Empty()) {
     const std::string name = NamedPage("menu", state, cp);
     SavePage(menu_page, state, name, cp);
     log.AddLine(Native("→ ", cp) + name);
     ReplaceInLines(index_template, "$MENU_PAGE$", name, cp);
   }
-  if (!blank_page.Text().empty()) {
+  if (!blank_page.Empty()) {
     const std::string name = NamedPage("blank", state, cp);
     SavePage(blank_page, state, state.SubDirName + "/" + name, cp);
     log.AddLine(Native("→ ", cp) + name);

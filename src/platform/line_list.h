@@ -35,6 +35,7 @@ class LineList {
   void Delete(size_t index) { lines_.erase(lines_.begin() + index); }
   void Clear() { lines_.clear(); }
   size_t Count() const { return lines_.size(); }
+  // True exactly when Text() is empty: even an empty line contributes its CR LF.
   bool Empty() const { return lines_.empty(); }
   const std::string& operator[](size_t index) const { return lines_[index]; }
   std::string& operator[](size_t index) { return lines_[index]; }
